@@ -122,7 +122,11 @@ outcome call_in(HMODULE module, std::string_view name, std::initializer_list<arg
         ADD_FAILURE() << export_name << " does not resolve";
         return {};
     }
+    return call_function(reinterpret_cast<const void *>(function), r, arguments);
+}
 
+outcome call_function(const void *function, const export_row &r, std::initializer_list<argument> arguments) {
+    const std::string export_name(r.name);
     // Register convention: int32 and addresses in EAX, EDX, ECX; stack
     // arguments pushed in the order declared, so the last one lies lowest.
     // stdcall and cdecl: the first-declared argument lowest.
@@ -138,7 +142,7 @@ outcome call_in(HMODULE module, std::string_view name, std::initializer_list<arg
     for (const argument &a : on_stack) append_words(words, a);
 
     thunk_frame frame{};
-    frame.function = reinterpret_cast<void *>(function);
+    frame.function = const_cast<void *>(function);
     frame.eax = registers[0];
     frame.edx = registers[1];
     frame.ecx = registers[2];

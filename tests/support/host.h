@@ -62,6 +62,8 @@ std::string module_path();
 // holding exactly one value for a real or single result, none otherwise.
 outcome call(std::string_view name, std::initializer_list<argument> arguments);
 outcome call_in(HMODULE module, std::string_view name, std::initializer_list<argument> arguments);
+// The same checks for any function, described by a row of the caller's choosing.
+outcome call_function(const void *function, const export_row &row, std::initializer_list<argument> arguments);
 
 // The x87 control word of this thread.
 uint16_t control_word();
