@@ -130,16 +130,18 @@ outcome call_function(const void *function, const export_row &r, std::initialize
     // Register convention: int32 and addresses in EAX, EDX, ECX; stack
     // arguments pushed in the order declared, so the last one lies lowest.
     // stdcall and cdecl: the first-declared argument lowest.
-    std::vector<argument> on_stack;
+    // Pointers, not copies: a copy may pass the double through the x87,
+    // which quietens a signalling NaN before the callee sees it.
+    std::vector<const argument *> on_stack;
     uint32_t registers[3] = {0xEAEAEAEA, 0xEDEDEDED, 0xECECECEC};
     int used_registers = 0;
     for (const argument &a : arguments) {
-        if (is_stack_argument(r.calling, a.type)) on_stack.push_back(a);
+        if (is_stack_argument(r.calling, a.type)) on_stack.push_back(&a);
         else registers[used_registers++] = a.word;
     }
     if (r.calling == convention::reg) std::reverse(on_stack.begin(), on_stack.end());
     std::vector<uint32_t> words;
-    for (const argument &a : on_stack) append_words(words, a);
+    for (const argument *a : on_stack) append_words(words, *a);
 
     thunk_frame frame{};
     frame.function = const_cast<void *>(function);
