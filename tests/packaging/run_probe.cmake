@@ -1,0 +1,98 @@
+# Runs one case of probe_cases.cmake under Wine and checks its exit code and output:
+#   cmake -DCASE=name -DPROBE=plokvar-probe.exe -DWINE_RUN=scripts/wine-run -DPREFIX=wineprefix
+#         -DCASES=probe_cases.cmake -P run_probe.cmake
+# Also included by the package test, which runs the packaged probe the same way.
+cmake_minimum_required(VERSION 3.25)
+
+# run_probe(PROBE WORDS [TERMINAL]): WORDS is one list, passed quoted. The
+# command line goes through a shell, quoted word by word, so that an empty
+# argument reaches the probe as one (CMake drops empty list elements).
+# TERMINAL runs the probe on a pseudo-terminal with a UTF-8 locale, where Wine
+# gives it a console; otherwise its standard output is a pipe.
+function(run_probe probe words)
+    if("TERMINAL" IN_LIST ARGN)
+        set(launcher env WINEPREFIX=${PREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= wine)
+    else()
+        set(launcher "${WINE_RUN}" "${PREFIX}")
+    endif()
+    set(command "")
+    foreach(word IN LISTS launcher ITEMS "${probe}" LISTS words)
+        string(REPLACE "'" "'\\''" word "${word}")
+        string(APPEND command " '${word}'")
+    endforeach()
+    if("TERMINAL" IN_LIST ARGN)
+        execute_process(COMMAND env LANG=C.UTF-8 LC_ALL=C.UTF-8 script -qec "${command}" /dev/null
+                        INPUT_FILE /dev/null RESULT_VARIABLE exit OUTPUT_VARIABLE output ERROR_VARIABLE error)
+    else()
+        execute_process(COMMAND bash -c "${command}" INPUT_FILE /dev/null
+                        RESULT_VARIABLE exit OUTPUT_VARIABLE output ERROR_VARIABLE error)
+    endif()
+    string(REPLACE "\r" "" output "${output}")
+    string(REPLACE "\r" "" error "${error}")
+    set(probe_exit "${exit}" PARENT_SCOPE)
+    set(probe_output "${output}" PARENT_SCOPE)
+    set(probe_error "${error}" PARENT_SCOPE)
+endfunction()
+
+# check_probe(WHAT what [EXIT code] [OUTPUT regex...] [ERROR regex...] [ABSENT regex...])
+# on the last run_probe; every mismatch is reported, then the script fails.
+function(check_probe)
+    cmake_parse_arguments(PARSE_ARGV 0 want "" "WHAT;EXIT" "OUTPUT;ERROR;ABSENT")
+    if(NOT DEFINED want_EXIT)
+        set(want_EXIT 0)
+    endif()
+    set(faults "")
+    if(NOT probe_exit STREQUAL want_EXIT)
+        string(APPEND faults "exit code ${probe_exit}, expected ${want_EXIT}\n")
+    endif()
+    if(NOT want_EXIT EQUAL 0 AND probe_error STREQUAL "")
+        string(APPEND faults "no message on standard error\n")
+    endif()
+    foreach(pattern IN LISTS want_OUTPUT)
+        if(NOT probe_output MATCHES "${pattern}")
+            string(APPEND faults "standard output does not match: ${pattern}\n")
+        endif()
+    endforeach()
+    foreach(pattern IN LISTS want_ERROR)
+        if(NOT probe_error MATCHES "${pattern}")
+            string(APPEND faults "standard error does not match: ${pattern}\n")
+        endif()
+    endforeach()
+    foreach(pattern IN LISTS want_ABSENT)
+        if(probe_output MATCHES "${pattern}")
+            string(APPEND faults "standard output matches what should be absent: ${pattern}\n")
+        endif()
+    endforeach()
+    if(faults)
+        message(FATAL_ERROR "${want_WHAT}:\n${faults}--- standard output:\n${probe_output}"
+                            "--- standard error:\n${probe_error}")
+    endif()
+endfunction()
+
+function(probe_case name)
+    if(NOT name STREQUAL CASE)
+        return()
+    endif()
+    cmake_parse_arguments(PARSE_ARGV 1 case "TERMINAL" "EXIT" "ARGUMENTS;OUTPUT;ERROR;ABSENT")
+    set(exit_option "")
+    if(DEFINED case_EXIT)
+        set(exit_option EXIT ${case_EXIT})
+    endif()
+    set(terminal "")
+    if(case_TERMINAL)
+        set(terminal TERMINAL)
+    endif()
+    run_probe("${PROBE}" "${case_ARGUMENTS}" ${terminal})
+    list(JOIN case_ARGUMENTS " " shown)
+    check_probe(WHAT "plokvar-probe ${shown}" ${exit_option}
+                OUTPUT ${case_OUTPUT} ERROR ${case_ERROR} ABSENT ${case_ABSENT})
+    set(case_found TRUE PARENT_SCOPE)
+endfunction()
+
+if(DEFINED CASE)
+    set(case_found FALSE)
+    include(${CASES})
+    if(NOT case_found)
+        message(FATAL_ERROR "no case ${CASE} in ${CASES}")
+    endif()
+endif()
