@@ -20,7 +20,8 @@ constexpr DWORD teb_tls_slots = 0x2C;  // ThreadLocalStoragePointer in the x86 T
 // callbacks: nothing runs at thread attach or detach.
 extern "C" {
 ULONG _tls_index = 0;
-extern const IMAGE_TLS_DIRECTORY _tls_used = {
+// Kept through link-time optimisation: only the linker refers to it.
+__attribute__((used)) extern const IMAGE_TLS_DIRECTORY _tls_used = {
     reinterpret_cast<ULONG_PTR>(&cells_image),
     reinterpret_cast<ULONG_PTR>(&cells_image + 1),
     reinterpret_cast<ULONG_PTR>(&_tls_index),
