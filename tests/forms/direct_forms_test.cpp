@@ -27,11 +27,7 @@ const adapter_row adapter_rows[] = {
 #undef EXPORT
 };
 
-uint64_t bits_of(double value) {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
+using host::bits_of;
 
 // Results compared as the host sees them: the same int, the same double bit
 // for bit (-0.0 is not 0.0), the very same text address.

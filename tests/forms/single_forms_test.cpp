@@ -22,8 +22,7 @@ const char *const mode_names[4] = {"to nearest", "down", "up", "toward zero"};
 
 uint16_t with_mode(uint16_t word, int mode) { return static_cast<uint16_t>((word & ~0x0C00) | rounding_modes[mode]); }
 
-uint32_t bits_of(float value) { return std::bit_cast<uint32_t>(value); }
-uint64_t bits_of(double value) { return std::bit_cast<uint64_t>(value); }
+using host::bits_of;
 
 // ST(0) holds exactly a single, not a double or wider value that would
 // round to it.

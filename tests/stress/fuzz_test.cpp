@@ -74,17 +74,7 @@ bool reports_nt_platform() {
     return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-uint64_t bits_of(double value) {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-uint32_t bits_of(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
+using host::bits_of;
 
 // Arguments are made from bit patterns and never pass through the x87,
 // which would quiet a signalling NaN on the way.

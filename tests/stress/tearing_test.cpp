@@ -16,17 +16,7 @@
 
 namespace {
 
-uint64_t bits_of(double value) {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-double from_bits(uint64_t bits) {
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
+using host::bits_of;
 
 // Two ordinary doubles that differ in both halves, so that either mix of
 // halves is a third value.
@@ -58,7 +48,7 @@ DWORD WINAPI write_both_patterns(void *parameter) {
     const auto stdsadouble = resolve<stdcall_function<double, double, double>>(w.module, "stdsadouble");
     const auto csadouble = resolve<cdecl_function<double, double, double>>(w.module, "csadouble");
     const auto psad = resolve<register_function<double *, int32_t, const double *>>(w.module, "psad");
-    const double patterns[] = {from_bits(pattern_bits[0]), from_bits(pattern_bits[1])};
+    const double patterns[] = {host::double_from_bits(pattern_bits[0]), host::double_from_bits(pattern_bits[1])};
     while (!w.stop->load(std::memory_order_relaxed) && w.writes < writes_at_most) {
         const double &value = patterns[w.writes % 2];
         switch (w.writes / 2 % 7) {

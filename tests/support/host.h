@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <bit>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -64,6 +65,11 @@ outcome call(std::string_view name, std::initializer_list<argument> arguments);
 outcome call_in(HMODULE module, std::string_view name, std::initializer_list<argument> arguments);
 // The same checks for any function, described by a row of the caller's choosing.
 outcome call_function(const void *function, const export_row &row, std::initializer_list<argument> arguments);
+
+// A value's bits, and back.
+inline uint64_t bits_of(double value) { return std::bit_cast<uint64_t>(value); }
+inline uint32_t bits_of(float value) { return std::bit_cast<uint32_t>(value); }
+inline double double_from_bits(uint64_t bits) { return std::bit_cast<double>(bits); }
 
 // The x87 control word of this thread.
 uint16_t control_word();
