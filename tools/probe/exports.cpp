@@ -2,45 +2,12 @@
 // module's export table, so that no export can be missing or mistyped.
 #include <cstring>
 
-#include "exports/conventions.h"
+#include "exports/export_signatures.h"
 #include "probe.h"
 
-#define PROBE_CONVENTION_reg PLOKVAR_REGISTER
-#define PROBE_CONVENTION_std PLOKVAR_STDCALL
-#define PROBE_CONVENTION_cdecl PLOKVAR_CDECL
-
-#define PROBE_RESULT_int int32_t
-#define PROBE_RESULT_real double
-#define PROBE_RESULT_text const char *
-#define PROBE_RESULT_single float
-#define PROBE_RESULT_real_ptr const double *
-#define PROBE_RESULT_single_ptr const float *
-
-// Parameter types, and the argument slots passed for them, for each argument
-// code. The two-double register form takes the value first (see
-// PLOKVAR_REGISTER); every other form takes the index first.
-#define PROBE_PARAMETERS_none_reg ()
-#define PROBE_PARAMETERS_none_std ()
-#define PROBE_PARAMETERS_none_cdecl ()
-#define PROBE_PARAMETERS_i_reg (int32_t)
-#define PROBE_PARAMETERS_i_std (int32_t)
-#define PROBE_PARAMETERS_i_cdecl (int32_t)
-#define PROBE_PARAMETERS_ii_reg (int32_t, int32_t)
-#define PROBE_PARAMETERS_ii_std (int32_t, int32_t)
-#define PROBE_PARAMETERS_ii_cdecl (int32_t, int32_t)
-#define PROBE_PARAMETERS_id_reg (int32_t, double)
-#define PROBE_PARAMETERS_id_std (int32_t, double)
-#define PROBE_PARAMETERS_id_cdecl (int32_t, double)
-#define PROBE_PARAMETERS_ip_reg (int32_t, const double *)
-#define PROBE_PARAMETERS_if_std (int32_t, float)
-#define PROBE_PARAMETERS_if_cdecl (int32_t, float)
-#define PROBE_PARAMETERS_d_reg (double)
-#define PROBE_PARAMETERS_d_std (double)
-#define PROBE_PARAMETERS_d_cdecl (double)
-#define PROBE_PARAMETERS_dd_reg (double, double)
-#define PROBE_PARAMETERS_dd_std (double, double)
-#define PROBE_PARAMETERS_dd_cdecl (double, double)
-
+// The argument slots passed for each argument code. The two-double register
+// form takes the value first (see PLOKVAR_REGISTER); every other form takes
+// the index first.
 #define PROBE_ARGUMENTS_none_reg(v) ()
 #define PROBE_ARGUMENTS_none_std(v) ()
 #define PROBE_ARGUMENTS_none_cdecl(v) ()
@@ -85,8 +52,8 @@ constexpr export_row rows[] = {
 #define EXPORT(ordinal, name, convention, arguments, result_code, form, target)                   \
     {ordinal, #name, #convention, #arguments, #result_code, #form,                                 \
      [](FARPROC function, [[maybe_unused]] const argument_values &values) {                       \
-         using signature = PROBE_RESULT_##result_code(PROBE_CONVENTION_##convention *)            \
-             PROBE_PARAMETERS_##arguments##_##convention;                                         \
+         using signature = PLOKVAR_RESULT_##result_code(PLOKVAR_CONVENTION_##convention *)        \
+             PLOKVAR_ARGUMENTS_##arguments##_##convention;                                        \
          return from(typed<signature>(function) PROBE_ARGUMENTS_##arguments##_##convention(values)); \
      }},
 #include "exports/export_table.h"
