@@ -148,14 +148,11 @@ TEST(Clock, RealClockAgreesWithTheHostsOwn) {
 
 TEST(ControlWord, LoadingAndCallingKeepsTheHostsControlWord) {
     // A fresh copy, so that its start-up runs under this test's control word.
-    char directory[MAX_PATH], copy[MAX_PATH];
-    GetTempPathA(MAX_PATH, directory);
-    GetTempFileNameA(directory, "plk", 0, copy);
-    ASSERT_TRUE(CopyFileA(host::module_path().c_str(), copy, FALSE));
+    host::module_copy copy;
     const uint16_t up_53_bit = 0x0A7F;
     {
         host::control_word_scope scope(up_53_bit);
-        HMODULE fresh = LoadLibraryA(copy);
+        HMODULE fresh = LoadLibraryA(copy.path().c_str());
         ASSERT_NE(fresh, nullptr);
         EXPECT_EQ(host::control_word(), up_53_bit) << "after LoadLibrary";
         host::call_in(fresh, "ead", {i(1)});
@@ -171,5 +168,4 @@ TEST(ControlWord, LoadingAndCallingKeepsTheHostsControlWord) {
         FreeLibrary(fresh);
         EXPECT_EQ(host::control_word(), up_53_bit) << "after FreeLibrary";
     }
-    DeleteFileA(copy);
 }

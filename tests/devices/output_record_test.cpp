@@ -152,13 +152,13 @@ TEST(OutputRecord, StartsAtZeroInEveryLoadedCopy) {
     host::call("sb", {i(7), i(-1)});
     const record written = read_record(host::module());
 
-    devices::fresh_module fresh;
+    host::loaded_copy fresh;
     EXPECT_EQ(read_record(fresh.handle), record{}) << to_string(read_record(fresh.handle));
     EXPECT_EQ(read_record(host::module()), written) << "the first copy's record after loading another";
 }
 
 TEST(OutputRecord, WritesAreRecordedAsPassedInTheirOwnField) {
-    devices::fresh_module fresh;
+    host::loaded_copy fresh;
     devices::platform_answers answers;
     answers.keyboard = devices::key_state{};  // every lock off, no key held
     devices::recorded_platform platform(fresh.handle, answers);

@@ -112,21 +112,6 @@ std::string mci_call(const char *command, const void *buffer, UINT length, HWND 
            std::to_string(length) + ", " + address(window) + ")";
 }
 
-fresh_module::fresh_module() {
-    char directory[MAX_PATH], copy[MAX_PATH];
-    GetTempPathA(MAX_PATH, directory);
-    GetTempFileNameA(directory, "plk", 0, copy);
-    path = copy;
-    if (!CopyFileA(host::module_path().c_str(), copy, FALSE)) throw std::runtime_error("cannot copy the module");
-    handle = LoadLibraryA(copy);
-    if (!handle) throw std::runtime_error("cannot load the copy " + path);
-}
-
-fresh_module::~fresh_module() {
-    FreeLibrary(handle);
-    DeleteFileA(path.c_str());
-}
-
 void prepare_key(BYTE key, BYTE state) {
     // The thread's copy of a key is refreshed from the session by GetKeyState
     // only where the session changed since the thread's last look; taking that

@@ -69,20 +69,6 @@ std::string map_virtual_key_call(BYTE key, UINT map_type);
 std::string keybd_event_call(BYTE key, BYTE scan, DWORD flags, ULONG_PTR extra);
 std::string mci_call(const char *command, const void *buffer, UINT length, HWND window);
 
-// A copy of the module under another name, loaded on its own: its start-up
-// runs again and its state is separate from the one host::module() holds.
-class fresh_module {
-public:
-    fresh_module();
-    ~fresh_module();
-    fresh_module(const fresh_module &) = delete;
-    fresh_module &operator=(const fresh_module &) = delete;
-    HMODULE handle = nullptr;
-
-private:
-    std::string path;
-};
-
 // Sets the thread's keyboard state with only key's byte changed, after taking
 // in whatever the session's input changed since the thread last looked.
 void prepare_key(BYTE key, BYTE state);

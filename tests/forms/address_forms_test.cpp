@@ -211,17 +211,14 @@ TEST(AddressForms, EachThreadReadsItsOwnCells) {
 // Cells of a copy loaded while another thread already runs: the loader must
 // give that thread a block of the copy's cells too, as it gives this one.
 TEST(AddressForms, CellsWorkInACopyLoadedWhileAnotherThreadRuns) {
-    char directory[MAX_PATH], copy[MAX_PATH];
-    GetTempPathA(MAX_PATH, directory);
-    ASSERT_NE(GetTempFileNameA(directory, "plk", 0, copy), 0u);
-    ASSERT_TRUE(CopyFileA(host::module_path().c_str(), copy, FALSE));
+    host::module_copy copy;
 
     late_caller late{CreateEventA(nullptr, TRUE, FALSE, nullptr), CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
     HANDLE other = CreateThread(nullptr, 0, wait_for_the_module, &late, 0, nullptr);
     ASSERT_NE(other, nullptr);
     WaitForSingleObject(late.running, INFINITE);
 
-    HMODULE fresh = LoadLibraryA(copy);
+    HMODULE fresh = LoadLibraryA(copy.path().c_str());
     ASSERT_NE(fresh, nullptr);
     {
         forms::fixed_clock clock(forms::exact_time, fresh);
@@ -238,5 +235,4 @@ TEST(AddressForms, CellsWorkInACopyLoadedWhileAnotherThreadRuns) {
     CloseHandle(late.running);
     CloseHandle(late.loaded);
     FreeLibrary(fresh);
-    DeleteFileA(copy);
 }

@@ -105,12 +105,7 @@ host::outcome call(const char *name, const arguments &args) { return call_in(hos
 host::outcome call_in(HMODULE module, const char *name, const arguments &args) {
     host::outcome result{};
     clear_x87_exceptions();
-    switch (args.size()) {
-    case 0: result = host::call_in(module, name, {}); break;
-    case 1: result = host::call_in(module, name, {args[0]}); break;
-    case 2: result = host::call_in(module, name, {args[0], args[1]}); break;
-    default: ADD_FAILURE() << name << ": no export takes " << args.size() << " arguments"; return result;
-    }
+    result = host::call_in(module, name, args);
     const std::string raised = x87_exceptions();
     clear_x87_exceptions();
     EXPECT_EQ(raised, "") << name << " under " << describe_control_word(host::control_word());

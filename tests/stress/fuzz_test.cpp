@@ -326,7 +326,7 @@ TEST(DifferentialFuzz, RandomCallsAgreeWithTheChannelModel) {
     random_source r{std::mt19937_64(seed)};
 
     // A copy of its own: its record starts at zero, whatever else ran here.
-    stress::module_copy copy("fuzz");
+    host::module_copy copy;
     const HMODULE m = LoadLibraryA(copy.path().c_str());
     ASSERT_NE(m, nullptr);
     simulated.keys.fill(0);
@@ -371,7 +371,7 @@ TEST(DifferentialFuzz, RandomCallsAgreeWithTheChannelModel) {
                 host::control_word_scope scope(control_word);
                 expected = channels.call(row, arguments, control_word, simulated, expected_devices);
                 stress::clear_x87_exceptions();
-                got = stress::call_with(m, row.name, arguments);
+                got = host::call_in(m, row.name, arguments);
                 raised = stress::current_x87_state().status & (invalid_operation | zero_divide);
             }
             const bool last_place = expected.clock_reading && control_word != host::cw_default;

@@ -40,7 +40,7 @@ bool is_zero(double value) {
 
 TEST(LoadAndUnload, EveryFreshLoadStartsWithAZeroRecord) {
     constexpr int cycles = 1000, warm_up = 20;
-    stress::module_copy copy("cycle");
+    host::module_copy copy;
     // A host has user32 and winmm loaded already; without these the system
     // DLLs would be loaded and freed with every cycle too.
     HMODULE user32 = LoadLibraryA("user32.dll"), winmm = LoadLibraryA("winmm.dll");

@@ -8,25 +8,6 @@
 
 namespace stress {
 
-host::outcome call_with(HMODULE module, std::string_view name, const std::vector<host::argument> &a) {
-    switch (a.size()) {
-    case 0: return host::call_in(module, name, {});
-    case 1: return host::call_in(module, name, {a[0]});
-    case 2: return host::call_in(module, name, {a[0], a[1]});
-    }
-    throw std::invalid_argument("no export takes more than two arguments");
-}
-
-module_copy::module_copy(const char *tag) {
-    char directory[MAX_PATH];
-    GetTempPathA(MAX_PATH, directory);
-    path_ = std::string(directory) + "plokvar-" + tag + "-" + std::to_string(GetCurrentProcessId()) + ".dll";
-    if (!CopyFileA(host::module_path().c_str(), path_.c_str(), FALSE))
-        throw std::runtime_error("cannot copy the module to " + path_);
-}
-
-module_copy::~module_copy() { DeleteFileA(path_.c_str()); }
-
 namespace {
 
 // One row of the system handle list (NtQuerySystemInformation class 16).

@@ -13,24 +13,6 @@
 
 namespace stress {
 
-// host::call_in with arguments made at run time; the same checking thunk.
-host::outcome call_with(HMODULE module, std::string_view name, const std::vector<host::argument> &arguments);
-
-// A copy of plokvar.dll under another name, so that loading it gives a
-// module of its own (fresh record, own import table) beside any other copy.
-// The file is deleted when the copy goes out of scope.
-class module_copy {
-public:
-    explicit module_copy(const char *tag);
-    ~module_copy();
-    module_copy(const module_copy &) = delete;
-    module_copy &operator=(const module_copy &) = delete;
-    const std::string &path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 // What the process holds now. Memory is counted from the address space
 // itself: committed private and mapped pages, which is what PrivateUsage
 // reports on Windows. Wine fills only the basic counters, and there

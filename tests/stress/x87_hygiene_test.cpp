@@ -117,7 +117,7 @@ TEST(X87Hygiene, RealResultsStayRightOverManyCallsInARow) {
         EXPECT_EQ(after.status & stress::x87_stack_fault, 0) << row.name << ": x87 stack overflowed during the loop";
 
         // The same export once more through the checking thunk: depth 1, value right.
-        const host::outcome checked = stress::call_with(module, row.name, c.arguments);
+        const host::outcome checked = host::call_in(module, row.name, c.arguments);
         const double value = row.result == host::result_kind::single ? checked.as_single() : checked.as_real();
         EXPECT_TRUE(same_bits(value, c.expected)) << row.name << " through the thunk: " << value;
     }

@@ -115,6 +115,14 @@ outcome call(std::string_view name, std::initializer_list<argument> arguments) {
 }
 
 outcome call_in(HMODULE module, std::string_view name, std::initializer_list<argument> arguments) {
+    return call_in(module, name, std::span<const argument>(arguments.begin(), arguments.size()));
+}
+
+outcome call_function(const void *function, const export_row &r, std::initializer_list<argument> arguments) {
+    return call_function(function, r, std::span<const argument>(arguments.begin(), arguments.size()));
+}
+
+outcome call_in(HMODULE module, std::string_view name, std::span<const argument> arguments) {
     const export_row &r = row(name);
     const std::string export_name(name);
     FARPROC function = GetProcAddress(module, export_name.c_str());
@@ -125,7 +133,7 @@ outcome call_in(HMODULE module, std::string_view name, std::initializer_list<arg
     return call_function(reinterpret_cast<const void *>(function), r, arguments);
 }
 
-outcome call_function(const void *function, const export_row &r, std::initializer_list<argument> arguments) {
+outcome call_function(const void *function, const export_row &r, std::span<const argument> arguments) {
     const std::string export_name(r.name);
     // Register convention: int32 and addresses in EAX, EDX, ECX; stack
     // arguments pushed in the order declared, so the last one lies lowest.
@@ -167,6 +175,22 @@ outcome call_function(const void *function, const export_row &r, std::initialize
     std::memcpy(&result.st0, frame.st0, sizeof frame.st0);
     return result;
 }
+
+module_copy::module_copy() {
+    char directory[MAX_PATH], copy[MAX_PATH];
+    GetTempPathA(MAX_PATH, directory);
+    if (!GetTempFileNameA(directory, "plk", 0, copy)) throw std::runtime_error("cannot name a copy of the module");
+    path_ = copy;
+    if (!CopyFileA(module_path().c_str(), copy, FALSE)) throw std::runtime_error("cannot copy the module to " + path_);
+}
+
+module_copy::~module_copy() { DeleteFileA(path_.c_str()); }
+
+loaded_copy::loaded_copy() : handle(LoadLibraryA(file.path().c_str())) {
+    if (!handle) throw std::runtime_error("cannot load the copy " + file.path());
+}
+
+loaded_copy::~loaded_copy() { FreeLibrary(handle); }
 
 void *replace_import(HMODULE module, const char *dll, const char *function, void *replacement) {
     auto *base = reinterpret_cast<BYTE *>(module);

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,8 +64,38 @@ std::string module_path();
 // holding exactly one value for a real or single result, none otherwise.
 outcome call(std::string_view name, std::initializer_list<argument> arguments);
 outcome call_in(HMODULE module, std::string_view name, std::initializer_list<argument> arguments);
+// With arguments made at run time.
+outcome call_in(HMODULE module, std::string_view name, std::span<const argument> arguments);
 // The same checks for any function, described by a row of the caller's choosing.
 outcome call_function(const void *function, const export_row &row, std::initializer_list<argument> arguments);
+outcome call_function(const void *function, const export_row &row, std::span<const argument> arguments);
+
+// A copy of the module under another name: loading it gives a module of its
+// own (a fresh record, its own import table) beside any other copy. The file
+// is deleted when the copy goes out of scope.
+class module_copy {
+public:
+    module_copy();
+    ~module_copy();
+    module_copy(const module_copy &) = delete;
+    module_copy &operator=(const module_copy &) = delete;
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A copy loaded for the scope.
+class loaded_copy {
+    module_copy file;  // first: the handle is loaded from it
+
+public:
+    loaded_copy();
+    ~loaded_copy();
+    loaded_copy(const loaded_copy &) = delete;
+    loaded_copy &operator=(const loaded_copy &) = delete;
+    HMODULE handle = nullptr;
+};
 
 // A value's bits, and back.
 inline uint64_t bits_of(double value) { return std::bit_cast<uint64_t>(value); }
