@@ -174,7 +174,16 @@ constexpr uint16_t rounding_modes[4] = {host::rounding_nearest, host::rounding_d
                                         host::rounding_toward_zero};
 const char *const mode_names[4] = {"to nearest", "down", "up", "toward zero"};
 
-constexpr uint64_t bits_of(double value) { return std::bit_cast<uint64_t>(value); }
+// Which case, rounding mode and control word a failure happened under.
+std::string rounding_context(const std::string &what, int mode, uint16_t word) {
+    std::string text = what;
+    text += " rounded ";
+    text += mode_names[mode];
+    text += ", ";
+    return text + forms::describe_control_word(word);
+}
+
+using host::bits_of;
 
 constexpr double two_31 = 2147483648.0;
 constexpr double two_32 = 4294967296.0;
@@ -253,13 +262,7 @@ TEST_P(RoundIndex, PicksTheChannelTheRoundingModeGives) {
                 const std::string rsb_form = double_form(calling, "rsb");
                 const std::string neb_form = double_form(calling, "neb");
                 const std::string eb_form = double_form(calling, "eb");
-                auto what = [&] {
-                    std::string text = c.what;
-                    text += " rounded ";
-                    text += mode_names[mode];
-                    text += ", ";
-                    return text + forms::describe_control_word(word);
-                };
+                auto what = [&] { return rounding_context(c.what, mode, word); };
                 EXPECT_EQ(forms::call(rsb_form.c_str(), {forms::d_bits(c.bits)}).as_real(),
                           expected ? slot_value(*expected) : error_real)
                     << rsb_form << ", " << what();
@@ -284,15 +287,7 @@ TEST_P(RoundIndex, RoundsTheValueOfSbdoubleAlike) {
             const rounded expected = c.by_mode[mode];
             for (convention calling : conventions) {
                 const std::string sb_form = double_form(calling, "sb");
-                auto what = [&] {
-                    std::string text = sb_form;
-                    text += "(4.0, ";
-                    text += c.what;
-                    text += ") rounded ";
-                    text += mode_names[mode];
-                    text += ", ";
-                    return text + forms::describe_control_word(word);
-                };
+                auto what = [&] { return rounding_context(sb_form + "(4.0, " + c.what + ")", mode, word); };
                 forms::call("sb", {i(4), i(marker)});
                 {
                     host::control_word_scope scope(word);
@@ -316,13 +311,7 @@ TEST_P(RoundIndex, BadDoublesTouchNothing) {
             for (convention calling : conventions) {
                 const std::string sb_form = double_form(calling, "sb");
                 const std::string sa_form = double_form(calling, "sa");
-                auto what = [&] {
-                    std::string text = c.what;
-                    text += " rounded ";
-                    text += mode_names[mode];
-                    text += ", ";
-                    return text + forms::describe_control_word(word);
-                };
+                auto what = [&] { return rounding_context(c.what, mode, word); };
                 record_every_binary_output();
                 forms::call("sad", {i(0), d(0.125)});
                 forms::simulated_devices::forget_touches();
