@@ -6,9 +6,8 @@
 
 #include <cstdint>
 
-#define FLOOR_REGISTER __attribute__((regparm(3), stdcall))
-#define FLOOR_STDCALL __attribute__((stdcall))
-#define FLOOR_CDECL __attribute__((cdecl))
+#include "exports/conventions.h"
+
 #define FLOOR_EXPORT extern "C" __declspec(dllexport)
 
 namespace {
@@ -18,43 +17,43 @@ constexpr const char *empty = "";
 }  // namespace
 
 // Register convention.
-FLOOR_EXPORT int32_t FLOOR_REGISTER floor_reg_i_int(int32_t) { return 0; }
-FLOOR_EXPORT int32_t FLOOR_REGISTER floor_reg_ii_int(int32_t, int32_t) { return 0; }
-FLOOR_EXPORT double FLOOR_REGISTER floor_reg_i_real(int32_t) { return 0.0; }
-FLOOR_EXPORT double FLOOR_REGISTER floor_reg_id_real(int32_t, double) { return 0.0; }
-FLOOR_EXPORT double FLOOR_REGISTER floor_reg_d_real(double) { return 0.0; }
-FLOOR_EXPORT double FLOOR_REGISTER floor_reg_dd_real(double, double) { return 0.0; }
-FLOOR_EXPORT const char *FLOOR_REGISTER floor_reg_none_text() { return empty; }
-FLOOR_EXPORT const char *FLOOR_REGISTER floor_reg_i_text(int32_t) { return empty; }
-FLOOR_EXPORT const char *FLOOR_REGISTER floor_reg_d_text(double) { return empty; }
-FLOOR_EXPORT double *FLOOR_REGISTER floor_reg_i_real_ptr(int32_t) { return &real_cell; }
-FLOOR_EXPORT double *FLOOR_REGISTER floor_reg_ip_real_ptr(int32_t, const double *) { return &real_cell; }
+FLOOR_EXPORT int32_t PLOKVAR_REGISTER floor_reg_i_int(int32_t) { return 0; }
+FLOOR_EXPORT int32_t PLOKVAR_REGISTER floor_reg_ii_int(int32_t, int32_t) { return 0; }
+FLOOR_EXPORT double PLOKVAR_REGISTER floor_reg_i_real(int32_t) { return 0.0; }
+FLOOR_EXPORT double PLOKVAR_REGISTER floor_reg_id_real(int32_t, double) { return 0.0; }
+FLOOR_EXPORT double PLOKVAR_REGISTER floor_reg_d_real(double) { return 0.0; }
+FLOOR_EXPORT double PLOKVAR_REGISTER floor_reg_dd_real(double, double) { return 0.0; }
+FLOOR_EXPORT const char *PLOKVAR_REGISTER floor_reg_none_text() { return empty; }
+FLOOR_EXPORT const char *PLOKVAR_REGISTER floor_reg_i_text(int32_t) { return empty; }
+FLOOR_EXPORT const char *PLOKVAR_REGISTER floor_reg_d_text(double) { return empty; }
+FLOOR_EXPORT double *PLOKVAR_REGISTER floor_reg_i_real_ptr(int32_t) { return &real_cell; }
+FLOOR_EXPORT double *PLOKVAR_REGISTER floor_reg_ip_real_ptr(int32_t, const double *) { return &real_cell; }
 
 // stdcall.
-FLOOR_EXPORT int32_t FLOOR_STDCALL floor_std_i_int(int32_t) { return 0; }
-FLOOR_EXPORT int32_t FLOOR_STDCALL floor_std_ii_int(int32_t, int32_t) { return 0; }
-FLOOR_EXPORT double FLOOR_STDCALL floor_std_i_real(int32_t) { return 0.0; }
-FLOOR_EXPORT double FLOOR_STDCALL floor_std_id_real(int32_t, double) { return 0.0; }
-FLOOR_EXPORT double FLOOR_STDCALL floor_std_d_real(double) { return 0.0; }
-FLOOR_EXPORT double FLOOR_STDCALL floor_std_dd_real(double, double) { return 0.0; }
-FLOOR_EXPORT float FLOOR_STDCALL floor_std_i_single(int32_t) { return 0.0f; }
-FLOOR_EXPORT float FLOOR_STDCALL floor_std_if_single(int32_t, float) { return 0.0f; }
-FLOOR_EXPORT const char *FLOOR_STDCALL floor_std_i_text(int32_t) { return empty; }
-FLOOR_EXPORT double *FLOOR_STDCALL floor_std_i_real_ptr(int32_t) { return &real_cell; }
-FLOOR_EXPORT float *FLOOR_STDCALL floor_std_i_single_ptr(int32_t) { return &single_cell; }
+FLOOR_EXPORT int32_t PLOKVAR_STDCALL floor_std_i_int(int32_t) { return 0; }
+FLOOR_EXPORT int32_t PLOKVAR_STDCALL floor_std_ii_int(int32_t, int32_t) { return 0; }
+FLOOR_EXPORT double PLOKVAR_STDCALL floor_std_i_real(int32_t) { return 0.0; }
+FLOOR_EXPORT double PLOKVAR_STDCALL floor_std_id_real(int32_t, double) { return 0.0; }
+FLOOR_EXPORT double PLOKVAR_STDCALL floor_std_d_real(double) { return 0.0; }
+FLOOR_EXPORT double PLOKVAR_STDCALL floor_std_dd_real(double, double) { return 0.0; }
+FLOOR_EXPORT float PLOKVAR_STDCALL floor_std_i_single(int32_t) { return 0.0f; }
+FLOOR_EXPORT float PLOKVAR_STDCALL floor_std_if_single(int32_t, float) { return 0.0f; }
+FLOOR_EXPORT const char *PLOKVAR_STDCALL floor_std_i_text(int32_t) { return empty; }
+FLOOR_EXPORT double *PLOKVAR_STDCALL floor_std_i_real_ptr(int32_t) { return &real_cell; }
+FLOOR_EXPORT float *PLOKVAR_STDCALL floor_std_i_single_ptr(int32_t) { return &single_cell; }
 
 // cdecl.
-FLOOR_EXPORT int32_t FLOOR_CDECL floor_cdecl_i_int(int32_t) { return 0; }
-FLOOR_EXPORT int32_t FLOOR_CDECL floor_cdecl_ii_int(int32_t, int32_t) { return 0; }
-FLOOR_EXPORT double FLOOR_CDECL floor_cdecl_i_real(int32_t) { return 0.0; }
-FLOOR_EXPORT double FLOOR_CDECL floor_cdecl_id_real(int32_t, double) { return 0.0; }
-FLOOR_EXPORT double FLOOR_CDECL floor_cdecl_d_real(double) { return 0.0; }
-FLOOR_EXPORT double FLOOR_CDECL floor_cdecl_dd_real(double, double) { return 0.0; }
-FLOOR_EXPORT float FLOOR_CDECL floor_cdecl_none_single() { return 0.0f; }
-FLOOR_EXPORT float FLOOR_CDECL floor_cdecl_i_single(int32_t) { return 0.0f; }
-FLOOR_EXPORT float FLOOR_CDECL floor_cdecl_if_single(int32_t, float) { return 0.0f; }
-FLOOR_EXPORT const char *FLOOR_CDECL floor_cdecl_i_text(int32_t) { return empty; }
-FLOOR_EXPORT float *FLOOR_CDECL floor_cdecl_i_single_ptr(int32_t) { return &single_cell; }
+FLOOR_EXPORT int32_t PLOKVAR_CDECL floor_cdecl_i_int(int32_t) { return 0; }
+FLOOR_EXPORT int32_t PLOKVAR_CDECL floor_cdecl_ii_int(int32_t, int32_t) { return 0; }
+FLOOR_EXPORT double PLOKVAR_CDECL floor_cdecl_i_real(int32_t) { return 0.0; }
+FLOOR_EXPORT double PLOKVAR_CDECL floor_cdecl_id_real(int32_t, double) { return 0.0; }
+FLOOR_EXPORT double PLOKVAR_CDECL floor_cdecl_d_real(double) { return 0.0; }
+FLOOR_EXPORT double PLOKVAR_CDECL floor_cdecl_dd_real(double, double) { return 0.0; }
+FLOOR_EXPORT float PLOKVAR_CDECL floor_cdecl_none_single() { return 0.0f; }
+FLOOR_EXPORT float PLOKVAR_CDECL floor_cdecl_i_single(int32_t) { return 0.0f; }
+FLOOR_EXPORT float PLOKVAR_CDECL floor_cdecl_if_single(int32_t, float) { return 0.0f; }
+FLOOR_EXPORT const char *PLOKVAR_CDECL floor_cdecl_i_text(int32_t) { return empty; }
+FLOOR_EXPORT float *PLOKVAR_CDECL floor_cdecl_i_single_ptr(int32_t) { return &single_cell; }
 
 // Like the module, no C runtime: nothing to start.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }

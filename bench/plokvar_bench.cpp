@@ -18,11 +18,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "exports/conventions.h"
 
-#define BENCH_REGISTER __attribute__((regparm(3), stdcall))
-#define BENCH_STDCALL __attribute__((stdcall))
-#define BENCH_CDECL __attribute__((cdecl))
+namespace {
 
 double counter_frequency;
 
@@ -79,39 +77,39 @@ bench_row row(const char *family, const char *call, const char *export_name, con
 
 // The shapes timed, as a host declares them. The register convention pushes
 // two doubles in the order declared, value first.
-using reg_i_int = int32_t(BENCH_REGISTER *)(int32_t);
-using reg_ii_int = int32_t(BENCH_REGISTER *)(int32_t, int32_t);
-using reg_i_real = double(BENCH_REGISTER *)(int32_t);
-using reg_id_real = double(BENCH_REGISTER *)(int32_t, double);
-using reg_d_real = double(BENCH_REGISTER *)(double);
-using reg_dd_real = double(BENCH_REGISTER *)(double value, double index);
-using reg_none_text = const char *(BENCH_REGISTER *)();
-using reg_i_text = const char *(BENCH_REGISTER *)(int32_t);
-using reg_d_text = const char *(BENCH_REGISTER *)(double);
-using reg_i_real_ptr = double *(BENCH_REGISTER *)(int32_t);
-using reg_ip_real_ptr = double *(BENCH_REGISTER *)(int32_t, const double *);
-using std_i_int = int32_t(BENCH_STDCALL *)(int32_t);
-using std_ii_int = int32_t(BENCH_STDCALL *)(int32_t, int32_t);
-using std_i_real = double(BENCH_STDCALL *)(int32_t);
-using std_id_real = double(BENCH_STDCALL *)(int32_t, double);
-using std_d_real = double(BENCH_STDCALL *)(double);
-using std_dd_real = double(BENCH_STDCALL *)(double, double);
-using std_i_single = float(BENCH_STDCALL *)(int32_t);
-using std_if_single = float(BENCH_STDCALL *)(int32_t, float);
-using std_i_text = const char *(BENCH_STDCALL *)(int32_t);
-using std_i_real_ptr = double *(BENCH_STDCALL *)(int32_t);
-using std_i_single_ptr = float *(BENCH_STDCALL *)(int32_t);
-using cdecl_i_int = int32_t(BENCH_CDECL *)(int32_t);
-using cdecl_ii_int = int32_t(BENCH_CDECL *)(int32_t, int32_t);
-using cdecl_i_real = double(BENCH_CDECL *)(int32_t);
-using cdecl_id_real = double(BENCH_CDECL *)(int32_t, double);
-using cdecl_d_real = double(BENCH_CDECL *)(double);
-using cdecl_dd_real = double(BENCH_CDECL *)(double, double);
-using cdecl_none_single = float(BENCH_CDECL *)();
-using cdecl_i_single = float(BENCH_CDECL *)(int32_t);
-using cdecl_if_single = float(BENCH_CDECL *)(int32_t, float);
-using cdecl_i_text = const char *(BENCH_CDECL *)(int32_t);
-using cdecl_i_single_ptr = float *(BENCH_CDECL *)(int32_t);
+using reg_i_int = int32_t(PLOKVAR_REGISTER *)(int32_t);
+using reg_ii_int = int32_t(PLOKVAR_REGISTER *)(int32_t, int32_t);
+using reg_i_real = double(PLOKVAR_REGISTER *)(int32_t);
+using reg_id_real = double(PLOKVAR_REGISTER *)(int32_t, double);
+using reg_d_real = double(PLOKVAR_REGISTER *)(double);
+using reg_dd_real = double(PLOKVAR_REGISTER *)(double value, double index);
+using reg_none_text = const char *(PLOKVAR_REGISTER *)();
+using reg_i_text = const char *(PLOKVAR_REGISTER *)(int32_t);
+using reg_d_text = const char *(PLOKVAR_REGISTER *)(double);
+using reg_i_real_ptr = double *(PLOKVAR_REGISTER *)(int32_t);
+using reg_ip_real_ptr = double *(PLOKVAR_REGISTER *)(int32_t, const double *);
+using std_i_int = int32_t(PLOKVAR_STDCALL *)(int32_t);
+using std_ii_int = int32_t(PLOKVAR_STDCALL *)(int32_t, int32_t);
+using std_i_real = double(PLOKVAR_STDCALL *)(int32_t);
+using std_id_real = double(PLOKVAR_STDCALL *)(int32_t, double);
+using std_d_real = double(PLOKVAR_STDCALL *)(double);
+using std_dd_real = double(PLOKVAR_STDCALL *)(double, double);
+using std_i_single = float(PLOKVAR_STDCALL *)(int32_t);
+using std_if_single = float(PLOKVAR_STDCALL *)(int32_t, float);
+using std_i_text = const char *(PLOKVAR_STDCALL *)(int32_t);
+using std_i_real_ptr = double *(PLOKVAR_STDCALL *)(int32_t);
+using std_i_single_ptr = float *(PLOKVAR_STDCALL *)(int32_t);
+using cdecl_i_int = int32_t(PLOKVAR_CDECL *)(int32_t);
+using cdecl_ii_int = int32_t(PLOKVAR_CDECL *)(int32_t, int32_t);
+using cdecl_i_real = double(PLOKVAR_CDECL *)(int32_t);
+using cdecl_id_real = double(PLOKVAR_CDECL *)(int32_t, double);
+using cdecl_d_real = double(PLOKVAR_CDECL *)(double);
+using cdecl_dd_real = double(PLOKVAR_CDECL *)(double, double);
+using cdecl_none_single = float(PLOKVAR_CDECL *)();
+using cdecl_i_single = float(PLOKVAR_CDECL *)(int32_t);
+using cdecl_if_single = float(PLOKVAR_CDECL *)(int32_t, float);
+using cdecl_i_text = const char *(PLOKVAR_CDECL *)(int32_t);
+using cdecl_i_single_ptr = float *(PLOKVAR_CDECL *)(int32_t);
 
 const double written_value = 2.5;
 
